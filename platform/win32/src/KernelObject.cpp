@@ -3,7 +3,7 @@
 #include <winerror.h>
 #include <errhandlingapi.h>
 #include <handleapi.h>
-#include <synchapi.h>
+#include <minwinbase.h>
 
 #include <mutex>
 #include <unordered_map>
@@ -31,7 +31,7 @@ HandleTable& Table()
 DWORD KernelObject::Wait(DWORD)
 {
     SetLastError(ERROR_INVALID_HANDLE);
-    return 0xFFFFFFFF; // WAIT_FAILED
+    return WAIT_FAILED;
 }
 
 HANDLE InsertHandle(std::shared_ptr<KernelObject> object)
