@@ -9,3 +9,5 @@
 #include <handleapi.h>
 #include <heapapi.h>
 #include <winbase.h>
+#include <wingdi.h>
+#include <winuser.h>
