@@ -1,0 +1,4 @@
+// Placeholder: declarations arrive with their implementation.
+#pragma once
+
+#include <windef.h>
