@@ -25,5 +25,5 @@ run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 echo "== sanitizer build (ASan + UBSan) =="
 # The sanitizer build skips the benchmarks: they measure, they do not test.
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_SANITIZE=ON -DKESTROVA_BUILD_BENCH=OFF

@@ -63,6 +63,13 @@ HttpClient::HttpClient()
     InitializeCriticalSection(&m_requestLock);
 }
 
+// The process-wide client is never destroyed; clients that callers make for
+// themselves release their lock.
+HttpClient::~HttpClient()
+{
+    DeleteCriticalSection(&m_requestLock);
+}
+
 HttpClient& HttpClient::GetInstance()
 {
     // Never destroyed: a detached thread may still post while the process

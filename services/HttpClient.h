@@ -10,6 +10,9 @@
 class HttpClient {
 public:
     HttpClient();
+    ~HttpClient();
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
 
     // The process-wide client (created on first use, never destroyed).
     static HttpClient& GetInstance();
