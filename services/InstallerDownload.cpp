@@ -8,6 +8,7 @@
 #include <wininet.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -39,18 +40,31 @@ struct DownloadHandles {
 };
 
 // Copies the response into the file until a read delivers nothing; a failed
-// read delivers nothing too.
+// read delivers nothing too. The received bytes are staged and written in
+// large blocks, as a buffered binary stream would write them: one system call
+// per 1023-byte read would cost more than the transfer itself.
 void CopyResponse(HINTERNET url, HANDLE file)
 {
-    char buffer[kReadSize + 1];
+    constexpr DWORD kStagingSize = 64 * 1024;
+    static_assert(kStagingSize >= kReadSize);
+    std::vector<char> staging(kStagingSize);
+    DWORD staged = 0;
+    auto flush = [&] {
+        DWORD written = 0;
+        if (staged > 0)
+            WriteFile(file, staging.data(), staged, &written, nullptr);
+        staged = 0;
+    };
     for (;;) {
+        if (kStagingSize - staged < kReadSize)
+            flush();
         DWORD received = 0;
-        InternetReadFile(url, buffer, kReadSize, &received);
+        InternetReadFile(url, staging.data() + staged, kReadSize, &received);
         if (received == 0)
             break;
-        DWORD written = 0;
-        WriteFile(file, buffer, received, &written, nullptr);
+        staged += received;
     }
+    flush();
 }
 
 } // namespace
