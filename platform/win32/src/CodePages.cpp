@@ -193,6 +193,23 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
 
     // Pass 2: convert. A length of -1 takes the text with its NUL.
     size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
+    if (IsUtf8(CodePage)) {
+        // UTF-8, the ANSI code page here, decodes straight into the caller's
+        // buffer: skin files of megabytes pass through this call.
+        bool invalid = false;
+        size_t capacity = static_cast<size_t>(cchWideChar);
+        size_t count = win32::Utf8DecodeInto(std::string_view(lpMultiByteStr, length),
+                                             cchWideChar ? lpWideCharStr : nullptr, capacity, &invalid);
+        if (invalid && (dwFlags & MB_ERR_INVALID_CHARS)) {
+            SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+            return 0;
+        }
+        if (cchWideChar != 0 && count > capacity) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        return static_cast<int>(count);
+    }
     auto wide = Decode(CodePage, lpMultiByteStr, length, dwFlags & MB_ERR_INVALID_CHARS);
     if (!wide) {
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);

@@ -93,6 +93,33 @@ std::wstring Utf8ToWide(std::string_view text, bool* invalid)
     return out;
 }
 
+size_t Utf8DecodeInto(std::string_view text, wchar_t* out, size_t capacity, bool* invalid)
+{
+    size_t count = 0;
+    bool bad = false;
+    size_t i = 0;
+    while (i < text.size()) {
+        // Runs of ASCII, by far the most common text, skip the decoder.
+        auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            if (out && count < capacity)
+                out[count] = static_cast<wchar_t>(lead);
+            ++count;
+            ++i;
+            continue;
+        }
+        size_t start = i;
+        char32_t c = DecodeOne(text, i);
+        bad = bad || (c == kReplacement && i == start + 1);
+        if (out && count < capacity)
+            out[count] = static_cast<wchar_t>(c);
+        ++count;
+    }
+    if (invalid)
+        *invalid = bad;
+    return count;
+}
+
 std::string WideToUtf8(std::wstring_view text, bool* invalid)
 {
     if (invalid)

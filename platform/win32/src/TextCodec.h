@@ -15,6 +15,12 @@ namespace win32 {
 // it is set to whether any byte was invalid.
 std::wstring Utf8ToWide(std::string_view text, bool* invalid = nullptr);
 
+// Decodes UTF-8 straight into out, writing at most capacity characters (out
+// may be null to only count). Returns the number of characters the whole text
+// decodes to, whether or not they all fitted; invalid sequences become U+FFFD
+// and set *invalid.
+size_t Utf8DecodeInto(std::string_view text, wchar_t* out, size_t capacity, bool* invalid = nullptr);
+
 // Encodes wide text as UTF-8. A surrogate pair (as a UTF-16 source may
 // produce) is joined into its code point; lone surrogates and values outside
 // Unicode become U+FFFD.
